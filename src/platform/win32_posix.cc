@@ -197,9 +197,12 @@ bool find_ignoring_case(const std::string& path, std::string* found) {
 // executable files; DLLs and directories are found under any case.
 bool find_in(const std::string& dir, const std::string& name, const char* extension,
              bool want_program, std::string* found) {
-  std::string base = full_path_of(dir.empty() ? name : dir + "/" + name);
-  std::string last = base.substr(base.find_last_of('/') + 1);
+  // Whether the extension is added depends on the name as given ("." and
+  // ".." hold a dot), not on the full path formed from it.
+  size_t slash = name.find_last_of('/');
+  std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
   bool add_extension = extension != nullptr && last.find('.') == std::string::npos;
+  std::string base = full_path_of(dir.empty() ? name : dir + "/" + name);
   if (want_program) {
     if (is_executable_file(base)) return *found = base, true;
     if (add_extension && is_executable_file(base + extension)) return *found = base + extension, true;

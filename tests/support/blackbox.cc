@@ -182,6 +182,13 @@ std::vector<std::string> list_dir(const std::string& path) {
   return names;
 }
 
+std::string install_vortane(const std::string& dir, const std::string& link_script) {
+  std::string copy = dir + "/vortane";
+  copy_file(vortane_bin(), copy);
+  if (!link_script.empty()) write_script(dir + "/LINK", link_script);
+  return copy;
+}
+
 bool have_tool(const std::string& tool) {
   const char* path = getenv("PATH");
   if (!path) return false;

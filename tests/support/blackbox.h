@@ -56,6 +56,11 @@ inline std::string vortane_bin() { return VORTANE_BIN; }
 inline std::string link_bin() { return LINK_BIN; }
 inline std::string sample_dll() { return SAMPLE_DLL; }
 
+// Puts a copy of vortane into `dir` and, unless `link_script` is empty, a
+// LINK shell script with that body beside it (the linker the copy finds
+// first). Returns the copy's path.
+std::string install_vortane(const std::string& dir, const std::string& link_script = "exit 0\n");
+
 // True when `tool` is found along PATH.
 bool have_tool(const std::string& tool);
 
