@@ -132,6 +132,21 @@ bool search_path(const char* path_list, const char* file_name,
                  const char* extension, std::string* full_path,
                  size_t* file_part);
 
+// The argument as a Windows command line writes it: as it stands when it
+// holds no space, tab or double quote, else between double quotes with
+// inner quotes (and the backslashes before them) escaped, so that the
+// command line parses back to the same argument.
+std::string quote_argument(const std::string& argument);
+
+// Starts `program` directly (no command interpreter) with `arguments`, of
+// which the first is the name the program is shown under, and waits for it
+// to end. With `discard_output` its standard output and standard error go
+// to the null device; otherwise both go to our standard output. True when
+// it ran, with its exit status in *exit_status; false when it could not be
+// started, with the system error code in *exit_status.
+bool run_program(const std::string& program, const std::vector<std::string>& arguments,
+                 bool discard_output, DWORD* exit_status);
+
 }  // namespace platform
 
 #endif  // VORTANE_PLATFORM_WIN32_H
