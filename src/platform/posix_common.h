@@ -23,6 +23,13 @@ std::string host_path(const char* path);
 // True when `a` and `b` are equal, ASCII letters compared without case.
 bool equal_ignoring_case(const std::string& a, const std::string& b);
 
+// True when `name` matches the last component of a FindFirstFileA pattern
+// as Windows matches it ('*', '?', "*.*", ASCII case ignored).
+bool wildcard_match(const std::string& mask, const std::string& name);
+
+// The enumeration order: `a` before `b` by their upper-cased bytes.
+bool name_before(const std::string& a, const std::string& b);
+
 }  // namespace posix
 
 #endif  // VORTANE_PLATFORM_POSIX_COMMON_H
