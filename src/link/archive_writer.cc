@@ -1,0 +1,120 @@
+#include "archive_writer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <unordered_map>
+
+#include "bytes.h"
+
+namespace librarian {
+
+namespace {
+
+constexpr size_t kHeaderSize = 60;
+constexpr size_t kShortName = 15;  // longer names go to the long-names member
+
+size_t padded(size_t n) { return n + (n & 1); }
+
+void header(Bytes* out, const std::string& name, size_t size) {
+  char buf[kHeaderSize + 1];
+  // name[16] date[12] uid[6] gid[6] mode[8] size[10] end[2]
+  snprintf(buf, sizeof buf, "%-16s%-12s%-6s%-6s%-8s%-10zu`\n", name.c_str(), "0", "0", "0",
+           "644", size);
+  out->append(std::string(buf, kHeaderSize));
+}
+
+void pad(Bytes* out) {
+  if (out->size() & 1) out->u8('\n');
+}
+
+}  // namespace
+
+std::string write_archive(const std::vector<ArchiveMember>& members) {
+  // Long names, each once, NUL-terminated.
+  std::string long_names;
+  std::unordered_map<std::string, size_t> long_at;
+  std::vector<std::string> header_names;
+  header_names.reserve(members.size());
+  for (const ArchiveMember& m : members) {
+    if (m.name.size() <= kShortName) {
+      header_names.push_back(m.name + "/");
+      continue;
+    }
+    auto it = long_at.find(m.name);
+    if (it == long_at.end()) {
+      it = long_at.emplace(m.name, long_names.size()).first;
+      long_names += m.name;
+      long_names.push_back('\0');
+    }
+    header_names.push_back("/" + std::to_string(it->second));
+  }
+
+  size_t symbol_count = 0, names_size = 0;
+  for (const ArchiveMember& m : members) {
+    symbol_count += m.symbols.size();
+    for (const std::string& s : m.symbols) names_size += s.size() + 1;
+  }
+  size_t first_size = 4 + 4 * symbol_count + names_size;
+  size_t second_size = 4 + 4 * members.size() + 4 + 2 * symbol_count + names_size;
+
+  size_t offset = 8 + kHeaderSize + padded(first_size) + kHeaderSize + padded(second_size);
+  if (!long_names.empty()) offset += kHeaderSize + padded(long_names.size());
+  std::vector<uint32_t> member_at;
+  member_at.reserve(members.size());
+  for (const ArchiveMember& m : members) {
+    member_at.push_back(static_cast<uint32_t>(offset));
+    offset += kHeaderSize + padded(m.data.size());
+  }
+
+  Bytes out;
+  out.reserve(offset);
+  out.append("!<arch>\n");
+
+  header(&out, "/", first_size);
+  out.u32_be(static_cast<uint32_t>(symbol_count));
+  for (size_t i = 0; i < members.size(); ++i) {
+    for (size_t k = 0; k < members[i].symbols.size(); ++k) out.u32_be(member_at[i]);
+  }
+  for (const ArchiveMember& m : members) {
+    for (const std::string& s : m.symbols) out.cstr(s);
+  }
+  pad(&out);
+
+  // Sorted by name, each with the 1-based index of its member.
+  struct Entry {
+    const std::string* name;
+    uint16_t member;
+  };
+  std::vector<Entry> sorted;
+  sorted.reserve(symbol_count);
+  for (size_t i = 0; i < members.size(); ++i) {
+    for (const std::string& s : members[i].symbols) {
+      sorted.push_back({&s, static_cast<uint16_t>(i + 1)});
+    }
+  }
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const Entry& a, const Entry& b) { return *a.name < *b.name; });
+  header(&out, "/", second_size);
+  out.u32(static_cast<uint32_t>(members.size()));
+  for (uint32_t at : member_at) out.u32(at);
+  out.u32(static_cast<uint32_t>(symbol_count));
+  for (const Entry& e : sorted) out.u16(e.member);
+  for (const Entry& e : sorted) out.cstr(*e.name);
+  pad(&out);
+
+  if (!long_names.empty()) {
+    header(&out, "//", long_names.size());
+    out.append(long_names);
+    pad(&out);
+  }
+
+  for (size_t i = 0; i < members.size(); ++i) {
+    header(&out, header_names[i], members[i].data.size());
+    out.append(members[i].data);
+    pad(&out);
+  }
+  return out.take();
+}
+
+}  // namespace librarian
