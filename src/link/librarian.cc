@@ -73,7 +73,8 @@ int run_librarian(const std::vector<std::string>& args, std::FILE* out, std::FIL
     return fail(err, options.def + ": " + error);
   }
   const std::string exp = write_export_file(def, table, *machine);
-  if (!write_files_atomically({{lib_path, &lib}, {exp_path, &exp}}, &error)) return fail(err, error);
+  // The .exp goes into place first: when that fails, an older .lib stays.
+  if (!write_files_atomically({{exp_path, &exp}, {lib_path, &lib}}, &error)) return fail(err, error);
 
   if (options.verbose) {
     std::fprintf(out, "LINK: %zu exports of %s for %s, from %s\n", def.exports.size(),
