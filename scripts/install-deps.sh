@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386             # runs what the tests link; Wine's DLLs are test input
   mingw-w64-tools                     # gendef, a peer for the benchmarks
   hyperfine                           # times the benchmarks
+  time                                # /usr/bin/time -v: peak memory in the benchmarks
 )
 
 missing=()

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <unordered_map>
 
 #include "bytes.h"
@@ -16,11 +16,24 @@ constexpr size_t kShortName = 15;  // longer names go to the long-names member
 
 size_t padded(size_t n) { return n + (n & 1); }
 
+// name[16] date[12] uid[6] gid[6] mode[8] size[10] end[2], space-padded.
 void header(Bytes* out, const std::string& name, size_t size) {
-  char buf[kHeaderSize + 1];
-  // name[16] date[12] uid[6] gid[6] mode[8] size[10] end[2]
-  snprintf(buf, sizeof buf, "%-16s%-12s%-6s%-6s%-8s%-10zu`\n", name.c_str(), "0", "0", "0",
-           "644", size);
+  char buf[kHeaderSize];
+  std::memset(buf, ' ', sizeof buf);
+  std::memcpy(buf, name.data(), std::min<size_t>(name.size(), 16));
+  buf[16] = '0';        // date
+  buf[28] = '0';        // uid
+  buf[34] = '0';        // gid
+  std::memcpy(buf + 40, "644", 3);  // mode
+  char digits[24];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + size % 10);
+    size /= 10;
+  } while (size);
+  for (int i = 0; i < n && i < 10; ++i) buf[48 + i] = digits[n - 1 - i];
+  buf[58] = '`';
+  buf[59] = '\n';
   out->append(std::string(buf, kHeaderSize));
 }
 
