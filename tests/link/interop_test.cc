@@ -103,7 +103,8 @@ std::string library_def(const Target& t) {
   std::string d = "LIBRARY \"test.dll\"\r\n\r\nEXPORTS\r\n    add\r\n    counter DATA\r\n    bump\r\n"
                   "    by_ord @7 NONAME\r\n";
   if (t.x86) d += "    _st_ms@4\r\n    st_gnu@4\r\n    @fast@8\r\n";
-  return d + "    ?mul@@YAHHH@Z\r\n";
+  // A forwarder: nothing of the DLL's own, the loader follows the text.
+  return d + "    ?mul@@YAHHH@Z\r\n    heap=KERNEL32.HeapAlloc\r\n";
 }
 
 std::vector<std::string> expected_imports(const Target& t) {
@@ -241,18 +242,35 @@ TEST_P(LinkInterop, DllLinkedFromOurExportFileExportsTheTable) {
   ASSERT_EQ(d.status, 0) << t.label << ": " << d.err;
   Result x = linktest::run_tool("llvm-readobj", {"--coff-exports", "test.dll"}, dir.path());
   ASSERT_EQ(x.status, 0) << x.err;
+  Result h = linktest::run_tool("llvm-readobj", {"--file-headers", "test.dll"}, dir.path());
+  ASSERT_EQ(h.status, 0) << h.err;
+  unsigned long table_rva = 0, table_size = 0;
+  for (const std::string& line : linktest::lines(h.out)) {
+    std::string l = line.substr(std::min(line.find_first_not_of(' '), line.size()));
+    if (l.rfind("ExportTableRVA: ", 0) == 0) table_rva = std::stoul(l.substr(16), nullptr, 16);
+    if (l.rfind("ExportTableSize: ", 0) == 0) table_size = std::stoul(l.substr(17), nullptr, 16);
+  }
   std::vector<std::string> names;
   std::string ordinal_of_unnamed;
-  std::string last_ordinal;
+  std::string last_ordinal, last_name;
   for (const std::string& line : linktest::lines(x.out)) {
     std::string l = line.substr(std::min(line.find_first_not_of(' '), line.size()));
     if (l.rfind("Ordinal: ", 0) == 0) last_ordinal = l.substr(9);
     if (l == "Name:" || l == "Name: ") ordinal_of_unnamed = last_ordinal;
+    if (l.rfind("Name: ", 0) == 0) last_name = l.size() > 6 ? l.substr(6) : "";
     if (l.rfind("Name: ", 0) == 0 && l.size() > 6) names.push_back(l.substr(6));
+    if (l.rfind("RVA: ", 0) == 0) {
+      // A forwarder's address lies inside the export table (it is the text);
+      // every other export's lies outside it.
+      unsigned long rva = std::stoul(l.substr(5), nullptr, 16);
+      bool inside = rva >= table_rva && rva < table_rva + table_size;
+      EXPECT_EQ(inside, last_name == "heap") << last_name << " at " << l;
+    }
   }
   std::sort(names.begin(), names.end());
   std::vector<std::string> want = expected_imports(t);
   want.push_back("bump");
+  want.push_back("heap");
   std::sort(want.begin(), want.end());
   want.erase(std::unique(want.begin(), want.end()), want.end());
   EXPECT_EQ(names, want) << x.out;
