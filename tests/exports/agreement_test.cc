@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "blackbox.h"
+#include "pe_writer.h"
 
 namespace {
 
@@ -127,6 +128,38 @@ std::string string_at_rva(const std::string& file, uint32_t rva) {
     }
   }
   return "<in no section>";
+}
+
+// The fixtures the other tests use are images llvm-readobj reads as we do.
+TEST(Agreement, FixturesAgainstLlvmReadobj) {
+  std::string readobj = find_on_path("llvm-readobj");
+  if (readobj.empty()) GTEST_SKIP() << "llvm-readobj is not installed";
+  pe_fixture::ExportTable t;
+  t.base = 3;
+  t.functions = {{0x1010, ""}, {0, "OTHER.ReadData"}, {0x1030, ""}, {0x1040, ""}};
+  t.names = {{"Close", 3}, {"Open", 0}, {"Read", 1}};
+  blackbox::TempDir work;
+  for (bool plus : {false, true}) {
+    pe_fixture::Image image = pe_fixture::simple_dll(t, plus);
+    image.sections.back().name = ".rdata";
+    std::string path = work / (plus ? "wide.dll" : "narrow.dll");
+    blackbox::write_file(path, image.build());
+    std::map<std::string, Listing> ours = parse_vortane(blackbox::run(blackbox::vortane_bin(), {"-e", path}, work.path()).out);
+    std::map<std::string, Listing> peer;
+    parse_readobj(blackbox::run(readobj, {"--coff-exports", path}, work.path()).out, &peer);
+    ASSERT_EQ(ours[path].rows.size(), 3u) << path;
+    ASSERT_EQ(peer[path].rows.size(), 3u) << path;
+    std::map<std::string, Row> by_name;
+    for (const Row& r : peer[path].rows) by_name[r.name] = r;
+    for (const Row& r : ours[path].rows) {
+      EXPECT_EQ(by_name[r.name].ordinal, r.ordinal) << path << " " << r.name;
+      if (r.forwarder) {
+        EXPECT_EQ(r.target, string_at_rva(blackbox::read_file(path), by_name[r.name].entry));
+      } else {
+        EXPECT_EQ(by_name[r.name].entry, r.entry) << path << " " << r.name;
+      }
+    }
+  }
 }
 
 TEST(Agreement, WineDllsAgainstLlvmReadobj) {
