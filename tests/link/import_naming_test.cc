@@ -49,7 +49,7 @@ TEST(ImportNaming, UndecorateCutsAtTheFirstAt) {
   EXPECT_EQ(name_looked_up("_f@4", kNameNoPrefix), "f@4");
 }
 
-TEST(Machines, NamesAreCaseInsensitiveAndMapToCoffMachines) {
+TEST(LinkMachines, NamesAreCaseInsensitiveAndMapToCoffMachines) {
   struct {
     const char* value;
     uint16_t coff;
