@@ -3,6 +3,7 @@
 // the linker make the import library.
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "exports/def_file.h"
@@ -19,6 +20,18 @@ namespace {
 std::string used_dll_name;
 // The .def file's name: the file name cut at its last '.', plus ".def".
 std::string def_file_name;
+
+// The .def names written so far in this run, ASCII letters folded: with -s,
+// x86/foo.dll and x64/foo.dll would both write foo.def and foo.lib here, and
+// the second would silently replace the first.
+std::set<std::string> def_files_made;
+
+std::string folded(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
 
 int fail(const char* format, const char* name) {
   std::printf(format, name);
@@ -67,14 +80,17 @@ int walk_exports(const ImageView& view, uint32_t export_directory, uint32_t hold
   DefFile def;
   if (make_lib) {
     make_def_file_name(file_name);
-    // Checks of the .def name that stop the file go here, before the file
-    // is announced and created.
+    if (def_files_made.count(folded(def_file_name)) != 0) {
+      std::putchar('\n');
+      return fail("?Already made in this run: %s\n", def_file_name.c_str());
+    }
     if (option_set(OPT_LOG)) {
       std::printf("   Creating file:  %s\n", def_file_name.c_str());
       std::putchar('\n');
     }
     if (!def.create(def_file_name.c_str()))
       return fail("?Can't open file for write: %s\n", def_file_name.c_str());
+    def_files_made.insert(folded(def_file_name));
     def.write_heading(library_name, library_length);
   }
 

@@ -90,7 +90,8 @@ TEST_F(LinkerRun, AFailedLinkerIsReportedAndTheExportFileStillGoes) {
   blackbox::write_file(dir_ / "m.dll", dll(0x8664, true));
   blackbox::copy_file(blackbox::sample_dll(), dir_ / "next.dll");
   Result r = run({"m.dll", "next.dll"}, "3");
-  EXPECT_NE(r.out.find("fake linker output\n\n?Import library not made: m.lib - Error: 0x3 (3.)\n"
+  EXPECT_NE(r.out.find("fake linker output\nfake linker error\n"
+                       "\n?Import library not made: m.lib - Error: 0x3 (3.)\n"
                        "\n   Removing extra file: m.exp\n"),
             std::string::npos)
       << r.out;
@@ -118,11 +119,12 @@ TEST_F(LinkerRun, FileNamesReachTheLinkerAsSingleArguments) {
     std::string dll, shown_out, shown_def, out, def;
   } cases[] = {
       {"a b.dll", "\"a b.lib\"", "\"a b.def\"", "a b.lib", "a b.def"},
-      {"x;touch PWNED;.dll", "x;touch PWNED;.lib", "x;touch PWNED;.def", "x;touch PWNED;.lib",
-       "x;touch PWNED;.def"},
+      {"x;touch PWNED;.dll", "\"x;touch PWNED;.lib\"", "\"x;touch PWNED;.def\"",
+       "x;touch PWNED;.lib", "x;touch PWNED;.def"},
       {"a&b.dll", "a&b.lib", "a&b.def", "a&b.lib", "a&b.def"},
-      {"$(touch PWNED).dll", "$(touch PWNED).lib", "$(touch PWNED).def", "$(touch PWNED).lib",
-       "$(touch PWNED).def"},
+      {"$(touch PWNED).dll", "\"$(touch PWNED).lib\"", "\"$(touch PWNED).def\"",
+       "$(touch PWNED).lib", "$(touch PWNED).def"},
+      {"q\"uote.dll", "\"q\\\"uote.lib\"", "\"q\\\"uote.def\"", "q\"uote.lib", "q\"uote.def"},
       {"libglib-2.0-0.dll", "libglib-2.0-0.lib", "libglib-2.0-0.def", "libglib-2.0-0.lib",
        "libglib-2.0-0.def"},
       {".dll", ".lib", ".def", ".lib", ".def"},  // a name that begins with its dot
@@ -157,6 +159,22 @@ TEST_F(LinkerRun, TheLinkerStartedIsTheOneTheCheckFound) {
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_FALSE(blackbox::file_exists(dir_ / "WRONG-LINKER"));
   EXPECT_EQ(args(), "-lib\n-nologo\n-machine:ix86\n-out:m.lib\n-def:m.def\n--\n");
+}
+
+TEST_F(LinkerRun, ASecondDllOfTheSameNameInOneRunIsRefused) {
+  blackbox::make_dir(dir_ / "x64");
+  blackbox::make_dir(dir_ / "x86");
+  blackbox::write_file(dir_ / "x64/FOO.dll", dll(0x8664, true));
+  blackbox::write_file(dir_ / "x86/foo.dll", dll(0x014c));
+  Result r = run({"-s", "*.dll"});
+  // x64 comes first in the scan; its .def and its library are kept.
+  EXPECT_NE(r.out.find("   Creating file:  FOO.def\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("   Processing:     x86/foo.dll\n\n\n?Already made in this run: foo.def\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("Creating file:  foo.def"), std::string::npos);
+  EXPECT_EQ(args(), "-lib\n-nologo\n-machine:x64\n-out:FOO.lib\n-def:FOO.def\n--\n");
+  EXPECT_EQ(r.status, 2);
 }
 
 }  // namespace
