@@ -1,6 +1,6 @@
 /* The bundled sample DLL: a handful of exports, one forwarder, and one
    export reachable by ordinal only, so that it has more functions than
-   names. Built for x86 with clang and lld-link; no C runtime. */
+   names. Built for x64 with clang and lld-link; no C runtime. */
 int SampleData = 42;
 
 int Open(const char *name) { return name != 0; }
