@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 #include "bytes.h"
@@ -34,7 +35,7 @@ void header(Bytes* out, const std::string& name, size_t size) {
   for (int i = 0; i < n && i < 10; ++i) buf[48 + i] = digits[n - 1 - i];
   buf[58] = '`';
   buf[59] = '\n';
-  out->append(std::string(buf, kHeaderSize));
+  out->append(buf, kHeaderSize);
 }
 
 void pad(Bytes* out) {
@@ -96,24 +97,27 @@ std::string write_archive(const std::vector<ArchiveMember>& members) {
 
   // Sorted by name, each with the 1-based index of its member.
   struct Entry {
-    const std::string* name;
+    std::string_view name;
     uint16_t member;
   };
   std::vector<Entry> sorted;
   sorted.reserve(symbol_count);
   for (size_t i = 0; i < members.size(); ++i) {
     for (const std::string& s : members[i].symbols) {
-      sorted.push_back({&s, static_cast<uint16_t>(i + 1)});
+      sorted.push_back({s, static_cast<uint16_t>(i + 1)});
     }
   }
-  std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const Entry& a, const Entry& b) { return *a.name < *b.name; });
+  // Ties (two members defining one name) keep member order.
+  std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) {
+    int c = a.name.compare(b.name);
+    return c != 0 ? c < 0 : a.member < b.member;
+  });
   header(&out, "/", second_size);
   out.u32(static_cast<uint32_t>(members.size()));
   for (uint32_t at : member_at) out.u32(at);
   out.u32(static_cast<uint32_t>(symbol_count));
   for (const Entry& e : sorted) out.u16(e.member);
-  for (const Entry& e : sorted) out.cstr(*e.name);
+  for (const Entry& e : sorted) out.cstr(e.name);
   pad(&out);
 
   if (!long_names.empty()) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace librarian {
 
@@ -27,9 +28,10 @@ class Bytes {
     u8(static_cast<uint8_t>(v));
   }
   void append(const std::string& s) { data_ += s; }
+  void append(const char* p, size_t n) { data_.append(p, n); }
   // `s` and its terminating NUL.
-  void cstr(const std::string& s) {
-    data_ += s;
+  void cstr(std::string_view s) {
+    data_.append(s.data(), s.size());
     data_.push_back('\0');
   }
   // `s` cut or padded with NULs to exactly `width` bytes.

@@ -7,10 +7,11 @@
 // a line at the margin that starts with a statement keyword ends the section.
 #include "module_definition.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <map>
-#include <unordered_map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "text.h"
@@ -19,8 +20,9 @@ namespace librarian {
 
 namespace {
 
+// Tokens are views into the file's text, which outlives the parse.
 struct Token {
-  std::string text;
+  std::string_view text;
   bool quoted = false;
 };
 
@@ -28,7 +30,7 @@ bool is_space(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; 
 
 // Splits one line into tokens: double-quoted strings, '=' on its own, and
 // runs of other non-blank characters. Stops at ';' outside quotes.
-bool tokenize(const std::string& line, std::vector<Token>* tokens, std::string* error) {
+bool tokenize(std::string_view line, std::vector<Token>* tokens, std::string* error) {
   size_t i = 0;
   while (i < line.size()) {
     char c = line[i];
@@ -38,7 +40,7 @@ bool tokenize(const std::string& line, std::vector<Token>* tokens, std::string* 
       break;
     } else if (c == '"') {
       size_t end = line.find('"', i + 1);
-      if (end == std::string::npos) {
+      if (end == std::string_view::npos) {
         *error = "unterminated quoted name";
         return false;
       }
@@ -59,7 +61,7 @@ bool tokenize(const std::string& line, std::vector<Token>* tokens, std::string* 
   return true;
 }
 
-bool bad_character(const std::string& s, std::string* what) {
+bool bad_character(std::string_view s, std::string* what) {
   for (unsigned char c : s) {
     if (c < 0x20 || c == 0x7f) {
       char buf[64];
@@ -88,9 +90,16 @@ class Parser {
  public:
   Parser(ModuleDefinition* def, DefError* error) : def_(def), error_(error) {}
 
-  bool line(int number, const std::string& text) {
+  // Room for as many exports as the file has lines.
+  void expect(size_t lines) {
+    names_.reserve(lines);
+    def_->exports.reserve(lines);
+  }
+
+  bool line(int number, std::string_view text) {
     line_ = number;
-    std::vector<Token> tokens;
+    std::vector<Token>& tokens = tokens_;
+    tokens.clear();
     std::string why;
     if (!tokenize(text, &tokens, &why)) return fail(why);
     if (tokens.empty()) return true;
@@ -116,7 +125,7 @@ class Parser {
   }
 
   bool statement(const std::vector<Token>& t) {
-    const std::string& k = t[0].text;
+    const std::string k(t[0].text);
     if (!is_statement(t[0])) {
       std::string m = "unknown keyword '" + k + "'";
       if (!saw_exports_) m += " (export entries belong after an EXPORTS line)";
@@ -145,13 +154,13 @@ class Parser {
   }
 
   bool library(const std::vector<Token>& t) {
-    if (saw_library_) return fail("a second " + t[0].text + " statement (the first is on line " +
+    if (saw_library_) return fail("a second " + std::string(t[0].text) + " statement (the first is on line " +
                                   std::to_string(library_line_) + ")");
     saw_library_ = true;
     library_line_ = line_;
     size_t i = 1;
     if (i < t.size() && !(t[i].text == "BASE" && !t[i].quoted)) {
-      const std::string& name = t[i].text;
+      const std::string_view name = t[i].text;
       std::string what;
       if (name.empty()) return fail("the DLL name is empty");
       if (bad_character(name, &what)) return fail("the DLL name holds " + what);
@@ -160,20 +169,20 @@ class Parser {
                     " characters long and does not fit a file name (at most " +
                     std::to_string(kMaxDllName) + ")");
       }
-      def_->dll_name = name;
+      def_->dll_name = std::string(name);
       ++i;
     }
     if (i < t.size() && t[i].text == "BASE" && !t[i].quoted) {
       if (i + 2 >= t.size() || t[i + 1].text != "=") return fail("BASE needs '=address'");
       unsigned long long v;
-      if (!parse_number(t[i + 2].text, ~0ull, &v)) {
-        return fail("bad BASE address '" + t[i + 2].text + "'");
+      if (!parse_number(std::string(t[i + 2].text), ~0ull, &v)) {
+        return fail("bad BASE address '" + std::string(t[i + 2].text) + "'");
       }
       def_->has_base = true;
       def_->base = v;
       i += 3;
     }
-    if (i < t.size()) return fail("unexpected '" + t[i].text + "' after the DLL name");
+    if (i < t.size()) return fail("unexpected '" + std::string(t[i].text) + "' after the DLL name");
     return true;
   }
 
@@ -181,7 +190,8 @@ class Parser {
     Export e;
     e.line = line_;
     size_t i = 0;
-    e.name = t[i++].text;
+    const std::string_view name = t[i++].text;
+    e.name = std::string(name);
     if (e.name.empty()) return fail("an empty export name");
     if (e.name == "=") return fail("an export entry must begin with a name");
     std::string what;
@@ -190,7 +200,7 @@ class Parser {
       if (i + 1 >= t.size() || t[i + 1].text.empty()) {
         return fail("'" + e.name + "=' needs an internal name or a forwarding target");
       }
-      e.internal = t[i + 1].text;
+      e.internal = std::string(t[i + 1].text);
       if (bad_character(e.internal, &what)) return fail("the internal name holds " + what);
       e.forward = e.internal.find('.') != std::string::npos;
       i += 2;
@@ -198,11 +208,11 @@ class Parser {
     bool have_ordinal = false;
     for (; i < t.size(); ++i) {
       const Token& a = t[i];
-      std::string k = a.quoted ? std::string() : lower(a.text);
+      std::string k = a.quoted ? std::string() : lower(std::string(a.text));
       if (!a.quoted && !a.text.empty() && a.text[0] == '@') {
         if (have_ordinal) return fail("a second ordinal for '" + e.name + "'");
-        std::string digits = a.text.substr(1);
-        if (digits.empty() && i + 1 < t.size()) digits = t[++i].text;
+        std::string digits(a.text.substr(1));
+        if (digits.empty() && i + 1 < t.size()) digits = std::string(t[++i].text);
         unsigned long long v = 0;
         if (!parse_number(digits, 65535, &v) || v == 0 || digits.find_first_of("xX") != std::string::npos) {
           return fail("bad ordinal '@" + digits + "' for '" + e.name +
@@ -220,22 +230,23 @@ class Parser {
       } else if (k == "constant") {
         return fail("CONSTANT is not supported; use DATA for '" + e.name + "'");
       } else {
-        return fail("unknown keyword '" + a.text + "' in the entry for '" + e.name + "'");
+        return fail("unknown keyword '" + std::string(a.text) + "' in the entry for '" + e.name + "'");
       }
     }
-    auto named = names_.find(e.name);
-    if (named != names_.end()) {
-      return fail("'" + e.name + "' is exported twice (first on line " + std::to_string(named->second) + ")");
+    auto named = names_.emplace(name, line_);
+    if (!named.second) {
+      return fail("'" + e.name + "' is exported twice (first on line " +
+                  std::to_string(named.first->second) + ")");
     }
     if (e.ordinal) {
-      auto used = ordinals_.find(e.ordinal);
-      if (used != ordinals_.end()) {
+      if (ordinals_.empty()) ordinals_.assign(65536, 0);
+      uint32_t& holder = ordinals_[e.ordinal];
+      if (holder) {
         return fail("bad ordinal '@" + std::to_string(e.ordinal) + "' for '" + e.name +
-                    "': it is already given to '" + used->second + "'");
+                    "': it is already given to '" + def_->exports[holder - 1].name + "'");
       }
-      ordinals_[e.ordinal] = e.name;
+      holder = static_cast<uint32_t>(def_->exports.size() + 1);
     }
-    names_[e.name] = line_;
     def_->exports.push_back(std::move(e));
     return true;
   }
@@ -247,8 +258,9 @@ class Parser {
   bool saw_exports_ = false;
   bool saw_library_ = false;
   int library_line_ = 0;
-  std::unordered_map<std::string, int> names_;
-  std::map<uint16_t, std::string> ordinals_;
+  std::vector<Token> tokens_;                      // reused from line to line
+  std::unordered_map<std::string_view, int> names_;  // export name -> its line
+  std::vector<uint32_t> ordinals_;                 // ordinal -> 1 + index of its export
 };
 
 }  // namespace
@@ -261,15 +273,17 @@ bool parse_module_definition(const std::string& text, ModuleDefinition* def, Def
     return false;
   }
   Parser parser(def, error);
+  parser.expect(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t pos = 0;
   int number = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  const std::string_view all(text);
+  while (pos < all.size()) {
+    size_t end = all.find('\n', pos);
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view line = all.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++number;
-    if (line.find('\0') != std::string::npos) {
+    if (line.find('\0') != std::string_view::npos) {
       error->line = number;
       error->message = "a NUL byte: this is not a text file";
       return false;

@@ -1,5 +1,6 @@
 #include "export_file.h"
 
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -83,7 +84,11 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
   // The address table, by ordinal; holes stay 0.
   std::vector<int32_t> by_ordinal(table.count, -1);
   for (size_t i = 0; i < exports.size(); ++i) by_ordinal[table.ordinal[i] - table.base] = static_cast<int32_t>(i);
-  std::unordered_map<std::string, uint32_t> symbol_index;
+  // One undefined symbol per distinct internal name. The symbols are
+  // reserved up front, so the views into their names stay valid.
+  o.symbols.reserve(o.symbols.size() + exports.size());
+  std::unordered_map<std::string_view, uint32_t> symbol_index;
+  symbol_index.reserve(exports.size());
   for (uint32_t k = 0; k < table.count; ++k) {
     int32_t i = by_ordinal[k];
     uint32_t at = functions_at + 4 * k;
@@ -97,13 +102,11 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
       d.u32(forward_at[static_cast<size_t>(i)]);
       continue;
     }
-    std::string sym = import_symbol(e.internal.empty() ? e.name : e.internal, machine);
-    auto it = symbol_index.find(sym);
-    if (it == symbol_index.end()) {
-      it = symbol_index.emplace(sym, static_cast<uint32_t>(o.symbols.size())).first;
-      o.symbols.push_back({sym, 0, 0, kClassExternal});
-    }
-    rel.push_back({at, it->second, type});
+    o.symbols.push_back({import_symbol(e.internal.empty() ? e.name : e.internal, machine), 0, 0,
+                         kClassExternal});
+    auto it = symbol_index.emplace(o.symbols.back().name, static_cast<uint32_t>(o.symbols.size() - 1));
+    if (!it.second) o.symbols.pop_back();  // an internal name already there
+    rel.push_back({at, it.first->second, type});
     d.u32(0);
   }
   for (uint32_t i : table.sorted) {

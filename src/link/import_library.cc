@@ -27,9 +27,10 @@ bool make_import_library(const ModuleDefinition& def, const ExportTable& table,
   for (size_t i = 0; i < def.exports.size(); ++i) {
     const Export& e = def.exports[i];
     if (e.is_private) continue;
+    std::string symbol = import_symbol(e.name, machine);
     ShortImport imp;
     imp.machine = machine.coff;
-    imp.symbol = import_symbol(e.name, machine);
+    imp.symbol = symbol;
     imp.dll_name = dll;
     imp.type = e.data ? kImportData : kImportCode;
     if (e.noname) {
@@ -42,8 +43,9 @@ bool make_import_library(const ModuleDefinition& def, const ExportTable& table,
     ArchiveMember m;
     m.name = dll;
     m.data = write_short_import(imp);
-    m.symbols.push_back("__imp_" + imp.symbol);
-    if (!e.data) m.symbols.push_back(imp.symbol);
+    m.symbols.reserve(e.data ? 1 : 2);
+    m.symbols.push_back("__imp_" + symbol);
+    if (!e.data) m.symbols.push_back(std::move(symbol));
     members.push_back(std::move(m));
   }
   if (members.size() > kMaxMembers) {

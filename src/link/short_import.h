@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "import_naming.h"
 
@@ -14,8 +15,8 @@ enum ImportType : uint16_t { kImportCode = 0, kImportData = 1 };
 
 struct ShortImport {
   uint16_t machine = 0;
-  std::string symbol;      // what callers link against (without `__imp_`)
-  std::string dll_name;
+  std::string_view symbol;    // what callers link against (without `__imp_`)
+  std::string_view dll_name;
   uint16_t ordinal_or_hint = 0;
   ImportType type = kImportCode;
   NameType name_type = kNameName;
