@@ -128,11 +128,12 @@ std::string full_path_of(const std::string& path) {
   return out.empty() ? "/" : out;
 }
 
-std::vector<std::string> split_list(const char* list) {
+// The non-empty entries of a list, split at any of `separators`.
+std::vector<std::string> split_list(const char* list, const char* separators) {
   std::vector<std::string> dirs;
   std::string current;
   for (const char* p = list;; ++p) {
-    if (*p == ';' || *p == ':' || *p == '\0') {
+    if (*p == '\0' || std::strchr(separators, *p) != nullptr) {
       if (!current.empty()) dirs.push_back(current);
       current.clear();
       if (*p == '\0') break;
@@ -143,21 +144,13 @@ std::vector<std::string> split_list(const char* list) {
   return dirs;
 }
 
+// The program's own directory, then each directory of PATH.
 std::vector<std::string> default_search_path() {
   std::vector<std::string> dirs;
   std::string own = program_directory();
   if (!own.empty()) dirs.push_back(own);
   if (const char* path = getenv("PATH")) {
-    std::string current;
-    for (const char* p = path;; ++p) {
-      if (*p == ':' || *p == '\0') {
-        if (!current.empty()) dirs.push_back(current);
-        current.clear();
-        if (*p == '\0') break;
-      } else {
-        current += *p;
-      }
-    }
+    for (auto& d : split_list(path, ":")) dirs.push_back(d);
   }
   return dirs;
 }
@@ -227,7 +220,7 @@ DWORD SearchPathA(LPCSTR lpPath, LPCSTR lpFileName, LPCSTR lpExtension,
   if (name[0] == '/') {
     dirs.push_back("");  // an absolute name is looked for where it says
   } else if (lpPath != nullptr) {
-    for (auto& d : split_list(host_path(lpPath).c_str())) dirs.push_back(d);
+    dirs = split_list(host_path(lpPath).c_str(), ";:");
   } else {
     dirs = default_search_path();
   }
