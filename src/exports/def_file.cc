@@ -29,9 +29,12 @@ void DefFile::write_name(const char* name, size_t length) {
   std::fputs(kLineEnd, file_);
 }
 
-void DefFile::finish() {
+bool DefFile::finish() {
   std::fputs(kLineEnd, file_);
-  close();
+  bool written = std::ferror(file_) == 0;
+  written = std::fclose(file_) == 0 && written;
+  file_ = nullptr;
+  return written;
 }
 
 void DefFile::close() {

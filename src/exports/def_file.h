@@ -19,8 +19,9 @@ class DefFile {
   void write_heading(const char* library_name, size_t length);
   // One export name behind four spaces.
   void write_name(const char* name, size_t length);
-  // The closing blank line, then the file is closed.
-  void finish();
+  // The closing blank line, then the file is closed. False when any write
+  // or the close failed (a full disk): the file is then incomplete.
+  bool finish();
   void close();
 
  private:

@@ -111,7 +111,13 @@ int walk_exports(const ImageView& view, uint32_t export_directory, uint32_t hold
   if (list || header) std::putchar('\n');
 
   if (make_lib) {
-    def.finish();
+    // A .def that did not reach the disk whole would give a library that
+    // silently lacks exports: it is removed, and no library is made.
+    if (!def.finish()) {
+      std::remove(def_file_name.c_str());
+      std::putchar('\n');
+      return fail("?Can't write file: %s\n", def_file_name.c_str());
+    }
     std::fflush(nullptr);
     build_import_library(def_file_name.c_str(), view);
     Sleep(1000);

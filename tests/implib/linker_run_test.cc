@@ -177,4 +177,18 @@ TEST_F(LinkerRun, ASecondDllOfTheSameNameInOneRunIsRefused) {
   EXPECT_EQ(r.status, 2);
 }
 
+TEST_F(LinkerRun, ADefFileThatDoesNotReachTheDiskWholeMakesNoLibrary) {
+  if (!blackbox::file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  blackbox::write_file(dir_ / "m.dll", dll(0x014c));
+  ASSERT_EQ(symlink("/dev/full", (dir_ / "m.def").c_str()), 0);  // every write fails: disk full
+  Result r = run({"m.dll"});
+  EXPECT_NE(r.out.find("   Creating file:  m.def\n\n   Original DLL Name:  SAMPLE.dll\n\n"
+                       "\n?Can't write file: m.def\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_FALSE(blackbox::file_exists(dir_ / "link-args.txt"));  // the linker is not run
+  EXPECT_FALSE(blackbox::file_exists(dir_ / "m.def"));
+  EXPECT_EQ(r.status, 2);
+}
+
 }  // namespace
