@@ -66,12 +66,25 @@ bool export_table_intact(const ExportTable& t) {
       !table_in_file(t, t.address_of_names, t.number_of_names, 4) ||
       !table_in_file(t, t.address_of_name_ordinals, t.number_of_names, 2))
     return false;
+  // What the walk prints and writes for the names, added up, fits in the
+  // file that holds them: a table of many names that share one long string
+  // would make the listing and the .def far larger than the file, at a cost
+  // far above its size. Counting stops once the file's size is passed.
+  uint64_t budget = t.view->size();
+  auto spend = [&](uint32_t rva) {
+    const char* text = nullptr;
+    size_t length = 0;
+    t.string_at(rva, &text, &length);
+    if (length + 1 > budget) return false;
+    budget -= length + 1;
+    return true;
+  };
   for (uint32_t i = 0; i < t.number_of_names; ++i) {
     uint32_t k = t.ordinal_index(i);
     if (k >= t.number_of_functions) return false;
-    if (!t.string_in_file(t.name_rva(i))) return false;
+    if (!t.string_in_file(t.name_rva(i)) || !spend(t.name_rva(i))) return false;
     uint32_t e = t.entry(k);
-    if (t.is_forwarder(e) && !t.string_in_file(e)) return false;
+    if (t.is_forwarder(e) && (!t.string_in_file(e) || !spend(e))) return false;
   }
   return true;
 }

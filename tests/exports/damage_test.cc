@@ -108,6 +108,16 @@ TEST(Damage, EachKindGetsItsMessage) {
          t.functions[0].rva = 0x2000 + 0x8000;  // in the section's range, past its raw data
          return make(t, [](Image& i) { i.sections.back().virtual_size = 0x10000; }).file;
        }},
+      {"many names sharing one long string",
+       [] {
+         ExportTable t;
+         t.add(std::string(2000, 'L'), 0x1010);
+         for (int i = 0; i < 3000; ++i) t.names.push_back({"y", 0});
+         Fixture f = make(t);
+         for (uint32_t i = 1; i <= 3000; ++i)
+           pe_fixture::patch_u32(f.file, at(f, f.layout.names) + 4 * i, f.layout.name_strings[0]);
+         return f.file;
+       }},
   };
   for (const Case& c : cases) {
     Bytes file = c.file();
