@@ -30,8 +30,9 @@ bool write_temp(const OutputFile& file, std::string* temp, std::string* error) {
     temp->clear();
     return false;
   }
-  const std::string& b = *file.bytes;
-  bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+  Bytes out(f);
+  file.write(&out);
+  bool ok = out.flush();
   int saved = errno;
   if (std::fclose(f) != 0 && ok) {
     ok = false;

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "bytes.h"
 
 namespace librarian {
 
@@ -40,7 +43,7 @@ struct CoffSection {
 };
 
 struct CoffSymbol {
-  std::string name;
+  std::string_view name;  // held by whoever makes the object
   uint32_t value = 0;
   int16_t section = 0;  // 1-based; 0 undefined
   uint8_t storage_class = kClassExternal;
@@ -53,8 +56,12 @@ struct CoffObject {
   std::vector<CoffSymbol> symbols;
 };
 
-// The object's bytes. Time stamp 0, so the same object gives the same bytes.
-std::string write_coff_object(const CoffObject& object);
+// Stores the object's bytes in `out`. Time stamp 0, so the same object gives
+// the same bytes.
+void write_coff_object(const CoffObject& object, Bytes* out);
+
+// The object's bytes, in memory.
+std::string coff_object_bytes(const CoffObject& object);
 
 }  // namespace librarian
 

@@ -19,8 +19,8 @@ constexpr int16_t kSectionAbsolute = -1;  // IMAGE_SYM_ABSOLUTE  // the section 
 
 }  // namespace
 
-std::string write_export_file(const ModuleDefinition& def, const ExportTable& table,
-                              const Machine& machine) {
+void write_export_file(const ModuleDefinition& def, const ExportTable& table,
+                       const Machine& machine, Bytes* out) {
   const std::vector<Export>& exports = def.exports;
   const uint32_t functions_at = kDirectorySize;
   const uint32_t names_at = functions_at + 4 * table.count;
@@ -29,22 +29,19 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
   strings_at += strings_at & 1;
 
   // Strings: the DLL name, the export names in sorted order, forwarding texts.
-  std::string strings;
-  const uint32_t dll_name_at = strings_at;
-  strings += def.dll_name;
-  strings.push_back('\0');
+  uint32_t strings_end = strings_at;
+  const uint32_t dll_name_at = strings_end;
+  strings_end += static_cast<uint32_t>(def.dll_name.size() + 1);
   std::vector<uint32_t> name_at(exports.size(), 0);
   for (uint32_t i : table.sorted) {
-    name_at[i] = strings_at + static_cast<uint32_t>(strings.size());
-    strings += exports[i].name;
-    strings.push_back('\0');
+    name_at[i] = strings_end;
+    strings_end += static_cast<uint32_t>(exports[i].name.size() + 1);
   }
   std::vector<uint32_t> forward_at(exports.size(), 0);
   for (size_t i = 0; i < exports.size(); ++i) {
     if (!exports[i].forward) continue;
-    forward_at[i] = strings_at + static_cast<uint32_t>(strings.size());
-    strings += exports[i].internal;
-    strings.push_back('\0');
+    forward_at[i] = strings_end;
+    strings_end += static_cast<uint32_t>(exports[i].internal.size() + 1);
   }
 
   CoffObject o;
@@ -59,10 +56,11 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
   s.name = ".edata";
   s.characteristics = kScnInitializedData | kScnRead | kScnAlign4;
   std::vector<Relocation>& rel = s.relocations;
+  rel.reserve(4 + table.count + table.sorted.size());
   const uint16_t type = machine.addr32nb;
 
   Bytes d;
-  d.reserve(strings_at + strings.size());
+  d.reserve(strings_end + 4);
   d.u32(0);  // Characteristics
   d.u32(0);  // TimeDateStamp
   d.u16(0);  // MajorVersion
@@ -84,8 +82,14 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
   // The address table, by ordinal; holes stay 0.
   std::vector<int32_t> by_ordinal(table.count, -1);
   for (size_t i = 0; i < exports.size(); ++i) by_ordinal[table.ordinal[i] - table.base] = static_cast<int32_t>(i);
-  // One undefined symbol per distinct internal name. The symbols are
-  // reserved up front, so the views into their names stay valid.
+  // One undefined symbol per distinct internal name. Their names stand in
+  // one buffer, sized up front so that the views into it stay valid.
+  size_t symbol_names_size = 0;
+  for (const Export& e : exports) {
+    if (!e.forward) symbol_names_size += 1 + (e.internal.empty() ? e.name : e.internal).size();
+  }
+  std::string symbol_names;
+  symbol_names.reserve(symbol_names_size);
   o.symbols.reserve(o.symbols.size() + exports.size());
   std::unordered_map<std::string_view, uint32_t> symbol_index;
   symbol_index.reserve(exports.size());
@@ -102,10 +106,17 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
       d.u32(forward_at[static_cast<size_t>(i)]);
       continue;
     }
-    o.symbols.push_back({import_symbol(e.internal.empty() ? e.name : e.internal, machine), 0, 0,
-                         kClassExternal});
-    auto it = symbol_index.emplace(o.symbols.back().name, static_cast<uint32_t>(o.symbols.size() - 1));
-    if (!it.second) o.symbols.pop_back();  // an internal name already there
+    const std::string& internal = e.internal.empty() ? e.name : e.internal;
+    const size_t start = symbol_names.size();
+    symbol_names += import_symbol_prefix(internal, machine);
+    symbol_names += internal;
+    const std::string_view name(symbol_names.data() + start, symbol_names.size() - start);
+    auto it = symbol_index.emplace(name, static_cast<uint32_t>(o.symbols.size()));
+    if (it.second) {
+      o.symbols.push_back({name, 0, 0, kClassExternal});
+    } else {
+      symbol_names.resize(start);  // an internal name already there
+    }
     rel.push_back({at, it.first->second, type});
     d.u32(0);
   }
@@ -115,11 +126,15 @@ std::string write_export_file(const ModuleDefinition& def, const ExportTable& ta
   }
   for (uint32_t i : table.sorted) d.u16(static_cast<uint16_t>(table.ordinal[i] - table.base));
   d.align(2);
-  d.append(strings);
+  d.cstr(def.dll_name);
+  for (uint32_t i : table.sorted) d.cstr(exports[i].name);
+  for (const Export& e : exports) {
+    if (e.forward) d.cstr(e.internal);
+  }
   d.align(4);
   s.data = d.take();
   o.sections.push_back(std::move(s));
-  return write_coff_object(o);
+  write_coff_object(o, out);
 }
 
 }  // namespace librarian

@@ -8,14 +8,16 @@
 
 #include <string>
 
+#include "bytes.h"
 #include "export_table.h"
 #include "machine.h"
 #include "module_definition.h"
 
 namespace librarian {
 
-std::string write_export_file(const ModuleDefinition& def, const ExportTable& table,
-                              const Machine& machine);
+// Stores the export file's bytes in `out`.
+void write_export_file(const ModuleDefinition& def, const ExportTable& table,
+                       const Machine& machine, Bytes* out);
 
 }  // namespace librarian
 

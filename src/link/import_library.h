@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "bytes.h"
 #include "export_table.h"
 #include "machine.h"
 #include "module_definition.h"
@@ -12,8 +13,11 @@
 namespace librarian {
 
 // False with `error` set when the library cannot hold the exports.
-bool make_import_library(const ModuleDefinition& def, const ExportTable& table,
-                         const Machine& machine, std::string* bytes, std::string* error);
+bool check_import_library(const ModuleDefinition& def, std::string* error);
+
+// Stores the library's bytes in `out`; check_import_library comes first.
+void write_import_library(const ModuleDefinition& def, const ExportTable& table,
+                          const Machine& machine, Bytes* out);
 
 }  // namespace librarian
 

@@ -4,20 +4,23 @@ namespace librarian {
 
 namespace {
 
-bool already_decorated(const std::string& name) {
+bool already_decorated(std::string_view name) {
   if (name.empty()) return false;
   if (name[0] == '?' || name[0] == '@') return true;
-  return name[0] == '_' && name.find('@') != std::string::npos;
+  return name[0] == '_' && name.find('@') != std::string_view::npos;
 }
 
 }  // namespace
 
-std::string import_symbol(const std::string& name, const Machine& machine) {
-  if (!machine.c_underscore || already_decorated(name)) return name;
-  return "_" + name;
+const char* import_symbol_prefix(std::string_view name, const Machine& machine) {
+  return !machine.c_underscore || already_decorated(name) ? "" : "_";
 }
 
-NameType import_name_type(const std::string& name, const Machine& machine) {
+std::string import_symbol(std::string_view name, const Machine& machine) {
+  return import_symbol_prefix(name, machine) + std::string(name);
+}
+
+NameType import_name_type(std::string_view name, const Machine& machine) {
   if (!machine.c_underscore || already_decorated(name)) return kNameName;
   return kNameNoPrefix;
 }

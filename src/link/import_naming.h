@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "machine.h"
 
@@ -24,11 +25,14 @@ enum NameType : uint16_t {
   kNameUndecorate = 3,
 };
 
+// What goes before `name` to make its symbol: "_" or nothing.
+const char* import_symbol_prefix(std::string_view name, const Machine& machine);
+
 // The C-level symbol for `name` (an export name or an internal name).
-std::string import_symbol(const std::string& name, const Machine& machine);
+std::string import_symbol(std::string_view name, const Machine& machine);
 
 // The name type for an export imported by name.
-NameType import_name_type(const std::string& name, const Machine& machine);
+NameType import_name_type(std::string_view name, const Machine& machine);
 
 // The name the loader will look up for `symbol` imported with `type`
 // (what a linker does with the short import member).

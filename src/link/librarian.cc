@@ -68,13 +68,14 @@ int run_librarian(const std::vector<std::string>& args, std::FILE* out, std::FIL
 
   ExportTable table;
   if (!make_export_table(def, &table, &error)) return fail(err, options.def + ": " + error);
-  std::string lib;
-  if (!make_import_library(def, table, *machine, &lib, &error)) {
-    return fail(err, options.def + ": " + error);
-  }
-  const std::string exp = write_export_file(def, table, *machine);
-  // The .exp goes into place first: when that fails, an older .lib stays.
-  if (!write_files_atomically({{exp_path, &exp}, {lib_path, &lib}}, &error)) return fail(err, error);
+  if (!check_import_library(def, &error)) return fail(err, options.def + ": " + error);
+  // Each file is written as it is made. The .exp goes into place first: when
+  // that fails, an older .lib stays.
+  const OutputFile files[] = {
+      {exp_path, [&](Bytes* out) { write_export_file(def, table, *machine, out); }},
+      {lib_path, [&](Bytes* out) { write_import_library(def, table, *machine, out); }},
+  };
+  if (!write_files_atomically({files[0], files[1]}, &error)) return fail(err, error);
 
   if (options.verbose) {
     std::fprintf(out, "LINK: %zu exports of %s for %s, from %s\n", def.exports.size(),

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "bytes.h"
 #include "import_naming.h"
 
 namespace librarian {
@@ -15,14 +16,20 @@ enum ImportType : uint16_t { kImportCode = 0, kImportData = 1 };
 
 struct ShortImport {
   uint16_t machine = 0;
-  std::string_view symbol;    // what callers link against (without `__imp_`)
+  // What callers link against (without `__imp_`): `prefix` then `name`.
+  std::string_view prefix;
+  std::string_view name;
   std::string_view dll_name;
   uint16_t ordinal_or_hint = 0;
   ImportType type = kImportCode;
   NameType name_type = kNameName;
 };
 
-std::string write_short_import(const ShortImport& import);
+// The number of bytes of the member.
+size_t short_import_size(const ShortImport& import);
+
+// Stores the member's bytes in `out`.
+void write_short_import(const ShortImport& import, Bytes* out);
 
 }  // namespace librarian
 

@@ -51,18 +51,21 @@ std::string write_import_descriptor(const std::string& dll_name, const Machine& 
   name.data.push_back('\0');
   if (name.data.size() & 1) name.data.push_back('\0');
 
+  const std::string descriptor = import_descriptor_symbol(dll_name);
+  const std::string null_descriptor = null_import_descriptor_symbol();
+  const std::string null_thunk = null_thunk_symbol(dll_name);
   o.sections = {desc, name};
   o.symbols = {
-      {import_descriptor_symbol(dll_name), 0, 1, kClassExternal},
+      {descriptor, 0, 1, kClassExternal},
       {".idata$2", 0, 1, kClassSection},
       {".idata$6", 0, 2, kClassStatic},
       {".idata$4", 0, 0, kClassSection},
       {".idata$5", 0, 0, kClassSection},
       // Linking one import pulls the terminators in through these.
-      {null_import_descriptor_symbol(), 0, 0, kClassExternal},
-      {null_thunk_symbol(dll_name), 0, 0, kClassExternal},
+      {null_descriptor, 0, 0, kClassExternal},
+      {null_thunk, 0, 0, kClassExternal},
   };
-  return write_coff_object(o);
+  return coff_object_bytes(o);
 }
 
 std::string write_null_import_descriptor(const Machine& machine) {
@@ -71,9 +74,10 @@ std::string write_null_import_descriptor(const Machine& machine) {
   s.name = ".idata$3";
   s.characteristics = kScnInitializedData | kScnRead | kScnWrite | kScnAlign4;
   s.data.assign(kImportDescriptorSize, '\0');
+  const std::string symbol = null_import_descriptor_symbol();
   o.sections = {s};
-  o.symbols = {{null_import_descriptor_symbol(), 0, 1, kClassExternal}};
-  return write_coff_object(o);
+  o.symbols = {{symbol, 0, 1, kClassExternal}};
+  return coff_object_bytes(o);
 }
 
 std::string write_null_thunk(const std::string& dll_name, const Machine& machine) {
@@ -87,9 +91,10 @@ std::string write_null_thunk(const std::string& dll_name, const Machine& machine
   iat.data.assign(pointer, '\0');
   CoffSection ilt = iat;
   ilt.name = ".idata$4";
+  const std::string symbol = null_thunk_symbol(dll_name);
   o.sections = {iat, ilt};
-  o.symbols = {{null_thunk_symbol(dll_name), 0, 1, kClassExternal}};
-  return write_coff_object(o);
+  o.symbols = {{symbol, 0, 1, kClassExternal}};
+  return coff_object_bytes(o);
 }
 
 }  // namespace librarian
