@@ -5,9 +5,11 @@
 #ifndef LINK_BYTES_H
 #define LINK_BYTES_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,11 +19,11 @@ class Bytes {
  public:
   Bytes() = default;
   // Bytes that go on to `file`; flush() writes out the last of them.
-  explicit Bytes(std::FILE* file) : file_(file) { data_.reserve(kChunk + kChunk / 4); }
+  explicit Bytes(std::FILE* file) : file_(file) { data_.resize(kChunk + kChunk / 4); }
 
   void u8(uint8_t v) {
-    data_.push_back(static_cast<char>(v));
-    spill();
+    const char b = static_cast<char>(v);
+    append(&b, 1);
   }
   void u16(uint16_t v) {
     const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
@@ -39,39 +41,49 @@ class Bytes {
   }
   void append(std::string_view s) { append(s.data(), s.size()); }
   void append(const char* p, size_t n) {
-    data_.append(p, n);
+    std::memcpy(room(n), p, n);
+    used_ += n;
     spill();
   }
   // `s` and its terminating NUL.
   void cstr(std::string_view s) {
-    data_.append(s.data(), s.size());
-    data_.push_back('\0');
+    char* to = room(s.size() + 1);
+    std::memcpy(to, s.data(), s.size());
+    to[s.size()] = '\0';
+    used_ += s.size() + 1;
     spill();
   }
   // `s` cut or padded with NULs to exactly `width` bytes.
   void fixed(std::string_view s, size_t width) {
     if (s.size() >= width) return append(s.data(), width);
-    data_.append(s.data(), s.size());
+    append(s.data(), s.size());
     zeros(width - s.size());
   }
   void zeros(size_t n) {
-    data_.append(n, '\0');
+    std::memset(room(n), 0, n);
+    used_ += n;
     spill();
   }
   void align(size_t to) {
     while (size() % to) u8(0);
   }
-  void reserve(size_t n) { data_.reserve(n); }
+  void reserve(size_t n) {
+    if (n > data_.size()) data_.resize(n);
+  }
   // Every byte stored so far, including those already handed to the file.
-  size_t size() const { return written_ + data_.size(); }
-  std::string take() { return std::move(data_); }
+  size_t size() const { return written_ + used_; }
+  std::string take() {
+    data_.resize(used_);
+    used_ = 0;
+    return std::move(data_);
+  }
 
   // Writes what is still buffered to the file. False when any write failed.
   bool flush() {
-    if (file_ && !data_.empty()) {
-      if (std::fwrite(data_.data(), 1, data_.size(), file_) != data_.size()) failed_ = true;
-      written_ += data_.size();
-      data_.clear();
+    if (file_ && used_) {
+      if (std::fwrite(data_.data(), 1, used_, file_) != used_) failed_ = true;
+      written_ += used_;
+      used_ = 0;
     }
     return !failed_;
   }
@@ -79,11 +91,17 @@ class Bytes {
  private:
   static constexpr size_t kChunk = 64 * 1024;
 
+  // Where the next `n` bytes go.
+  char* room(size_t n) {
+    if (used_ + n > data_.size()) data_.resize(std::max(2 * data_.size(), used_ + n));
+    return &data_[used_];
+  }
   void spill() {
-    if (file_ && data_.size() >= kChunk) flush();
+    if (file_ && used_ >= kChunk) flush();
   }
 
-  std::string data_;
+  std::string data_;  // the first `used_` bytes are stored ones
+  size_t used_ = 0;
   std::FILE* file_ = nullptr;
   size_t written_ = 0;  // bytes already handed to the file
   bool failed_ = false;
