@@ -4,6 +4,8 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "name_sort.h"
+
 namespace librarian {
 
 namespace {
@@ -114,20 +116,19 @@ void ArchiveWriter::write(const std::function<void(size_t, Bytes*)>& member_byte
 
   // Sorted by name, each with the 1-based index of its member. Ties (two
   // members defining one name) keep member order, which is symbol order.
-  std::vector<uint32_t> sorted(symbol_count);
-  for (size_t k = 0; k < symbol_count; ++k) sorted[k] = static_cast<uint32_t>(k);
-  const char* names = symbol_names_.data();
-  const uint32_t* at = symbol_at_.data();
-  std::sort(sorted.begin(), sorted.end(), [names, at](uint32_t a, uint32_t b) {
-    int c = std::strcmp(names + at[a], names + at[b]);
-    return c != 0 ? c < 0 : a < b;
-  });
+  std::vector<std::string_view> symbols;
+  symbols.reserve(symbol_count);
+  for (size_t k = 0; k < symbol_count; ++k) {
+    const size_t end = k + 1 < symbol_count ? symbol_at_[k + 1] : names_size;
+    symbols.emplace_back(symbol_names_.data() + symbol_at_[k], end - symbol_at_[k] - 1);
+  }
+  const std::vector<uint32_t> sorted = sorted_order(symbols);
   header(out, "/", "", kShortNameMark, second_size);
   out->u32(static_cast<uint32_t>(members_.size()));
   for (uint32_t m : member_at) out->u32(m);
   out->u32(static_cast<uint32_t>(symbol_count));
   for (uint32_t k : sorted) out->u16(static_cast<uint16_t>(symbol_member_[k] + 1));
-  for (uint32_t k : sorted) out->cstr(names + at[k]);
+  for (uint32_t k : sorted) out->cstr(symbols[k]);
   pad(out);
 
   if (!long_names.empty()) {

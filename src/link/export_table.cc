@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <string_view>
-#include <utility>
+
+#include "name_sort.h"
 
 namespace librarian {
 
@@ -36,16 +37,18 @@ bool make_export_table(const ModuleDefinition& def, ExportTable* table, std::str
   }
   table->count = exports.empty() ? 0 : highest - table->base + 1;
 
-  // Sorted as (name, index) pairs side by side, which keeps the compares
-  // near each other in memory.
-  std::vector<std::pair<std::string_view, uint32_t>> named;
+  // The named exports: their names, and where each stands among all exports.
+  std::vector<std::string_view> names;
+  std::vector<uint32_t> named;
+  names.reserve(exports.size());
   named.reserve(exports.size());
   for (size_t i = 0; i < exports.size(); ++i) {
-    if (!exports[i].noname) named.emplace_back(exports[i].name, static_cast<uint32_t>(i));
+    if (exports[i].noname) continue;
+    names.emplace_back(exports[i].name);
+    named.push_back(static_cast<uint32_t>(i));
   }
-  std::sort(named.begin(), named.end());
-  table->sorted.reserve(named.size());
-  for (const auto& n : named) table->sorted.push_back(n.second);
+  table->sorted = sorted_order(names);
+  for (uint32_t& k : table->sorted) k = named[k];
   table->hint.assign(exports.size(), 0);
   for (size_t k = 0; k < table->sorted.size(); ++k) {
     // A hint is 16 bits; past that the loader's search finds the name anyway.
