@@ -81,7 +81,8 @@ class Bytes {
   // Writes what is still buffered to the file. False when any write failed.
   bool flush() {
     if (file_ && used_) {
-      if (std::fwrite(data_.data(), 1, used_, file_) != used_) failed_ = true;
+      // After a failed write nothing more is tried, so errno tells of that one.
+      if (!failed_ && std::fwrite(data_.data(), 1, used_, file_) != used_) failed_ = true;
       written_ += used_;
       used_ = 0;
     }
