@@ -88,6 +88,16 @@ void compile(const Target& t, const std::string& dir, const std::string& stem,
   ASSERT_EQ(r.status, 0) << r.err;
 }
 
+// Links `stem`.obj in `dir` against nothing but `library` into `stem`.exe.
+void link_program(const Target& t, const std::string& dir, const std::string& stem,
+                  const std::string& library) {
+  Result r = tool("lld-link", {"/nologo", "/entry:entry", "/subsystem:console", "/nodefaultlib",
+                               std::string("/machine:") + t.machine, "/out:" + stem + ".exe",
+                               stem + ".obj", library},
+                  dir);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+}
+
 // vortane and LINK live apart from the directory they work in.
 class EndToEnd : public ::testing::TestWithParam<Target> {
  protected:
@@ -109,7 +119,7 @@ class EndToEnd : public ::testing::TestWithParam<Target> {
 TEST_P(EndToEnd, AProgramLinkedAgainstTheLibraryCallsTheDll) {
   const Target& t = GetParam();
   TempDir build, work;
-  compile(t, build.path(), "dll", kDllSource);
+  ASSERT_NO_FATAL_FAILURE(compile(t, build.path(), "dll", kDllSource));
   Result r = tool("lld-link", {"/nologo", "/dll", "/noentry", "/nodefaultlib",
                                std::string("/machine:") + t.machine, "/out:calc.dll",
                                "/implib:thrown-away.lib", "dll.obj"},
@@ -123,12 +133,8 @@ TEST_P(EndToEnd, AProgramLinkedAgainstTheLibraryCallsTheDll) {
   EXPECT_EQ(blackbox::list_dir(work.path()),
             (std::vector<std::string>{"calc.def", "calc.dll", "calc.lib"}));
 
-  compile(t, work.path(), "program", kProgramSource);
-  r = tool("lld-link", {"/nologo", "/entry:entry", "/subsystem:console", "/nodefaultlib",
-                        std::string("/machine:") + t.machine, "/out:program.exe", "program.obj",
-                        "calc.lib"},
-           work.path());
-  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  ASSERT_NO_FATAL_FAILURE(compile(t, work.path(), "program", kProgramSource));
+  ASSERT_NO_FATAL_FAILURE(link_program(t, work.path(), "program", "calc.lib"));
   Result w = wine(work.path(), "program.exe");
   EXPECT_EQ(w.status, 64 | 15) << t.label << ": " << w.err;
 }
@@ -164,11 +170,7 @@ int entry(void) {
   // x86 callers reference _GetStdHandle@4, a name a library made from names
   // alone cannot know; only x64 links by name as it stands.
   if (std::string(t.label) != "x64") GTEST_SKIP() << "stdcall callers need _f@N names on x86";
-  r = tool("lld-link", {"/nologo", "/entry:entry", "/subsystem:console", "/nodefaultlib",
-                        std::string("/machine:") + t.machine, "/out:hello.exe", "hello.obj",
-                        "kernel32.lib"},
-           work.path());
-  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  ASSERT_NO_FATAL_FAILURE(link_program(t, work.path(), "hello", "kernel32.lib"));
   Result w = wine(work.path(), "hello.exe");
   EXPECT_EQ(w.status, 42) << w.err;
   EXPECT_EQ(w.out, "hello through our kernel32.lib\n");
