@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   wine wine64 wine32:i386             # runs what the tests link; Wine's DLLs are test input
   mingw-w64-tools                     # gendef, a peer for the benchmarks
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows build, checked under wine
   hyperfine                           # times the benchmarks
   time                                # /usr/bin/time -v: peak memory in the benchmarks
 )

@@ -11,12 +11,7 @@
 
 namespace {
 
-[[noreturn]] void out_of_heap() { out_of_memory("?Out of memory\n"); }
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::set_new_handler(out_of_heap);
+[[noreturn]] void run(int argc, char** argv) {
   option_word = OPT_LOG;
 
   int parsed = parse_switches(argc, argv);
@@ -49,4 +44,16 @@ int main(int argc, char** argv) {
     std::exit(2);
   }
   std::exit(run_status());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The directory scan reports its own allocation failures; any other one
+  // ends the run here.
+  try {
+    run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    out_of_memory("?Out of memory\n");
+  }
 }

@@ -80,6 +80,16 @@ int walk_exports(const ImageView& view, uint32_t export_directory, uint32_t hold
   DefFile def;
   if (make_lib) {
     make_def_file_name(file_name);
+    // A DLL named like one of its own outputs (x.def, x.lib, x.exp, or a
+    // link to one) would be emptied or replaced while it is read.
+    for (const std::string& output :
+         {def_file_name, linker_output_name(def_file_name, ".lib"),
+          linker_output_name(def_file_name, ".exp")}) {
+      if (is_current_image(output.c_str())) {
+        std::putchar('\n');
+        return fail("?Output would overwrite the DLL itself: %s\n", output.c_str());
+      }
+    }
     if (def_files_made.count(folded(def_file_name)) != 0) {
       std::putchar('\n');
       return fail("?Already made in this run: %s\n", def_file_name.c_str());

@@ -9,6 +9,8 @@
 namespace {
 
 std::string full_path;
+// The file open now, so that no output of the tool is written over it.
+platform::FileIdentity open_image;
 
 void print_error(const char* format, DWORD code) {
   std::printf(format, static_cast<unsigned long>(code), static_cast<unsigned long>(code));
@@ -24,6 +26,10 @@ bool has_pe_header(const ImageView& view) {
 }
 
 }  // namespace
+
+bool is_current_image(const char* path) {
+  return open_image.known && platform::identity_of(path) == open_image;
+}
 
 int process_file(const char* directory, const char* file_name) {
   full_path = directory;
@@ -46,6 +52,7 @@ int process_file(const char* directory, const char* file_name) {
     return RESULT_FAILED;
   }
   ++files_opened;
+  open_image = platform::identity_of(file);
 
   DWORD size_high = 0;
   DWORD size_low = GetFileSize(file, &size_high);
@@ -106,6 +113,7 @@ int process_file(const char* directory, const char* file_name) {
   UnmapViewOfFile(base);
   CloseHandle(mapping);
   CloseHandle(file);
+  open_image = platform::FileIdentity();
 
   if (is_image) return RESULT_OK;
   std::putchar('\n');

@@ -132,6 +132,19 @@ bool search_path(const char* path_list, const char* file_name,
                  const char* extension, std::string* full_path,
                  size_t* file_part);
 
+// What tells two names of one file from two files: the volume and the file's
+// number on it. `known` is false when the file could not be looked at.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool known = false;
+  bool operator==(const FileIdentity& o) const {
+    return known && o.known && volume == o.volume && index == o.index;
+  }
+};
+FileIdentity identity_of(HANDLE file);
+FileIdentity identity_of(const char* path);
+
 // The argument as a Windows command line writes it: as it stands when it
 // holds no space, tab or double quote, else between double quotes with
 // inner quotes (and the backslashes before them) escaped, so that the

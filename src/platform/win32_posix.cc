@@ -195,13 +195,16 @@ bool find_in(const std::string& dir, const std::string& name, const char* extens
   size_t slash = name.find_last_of('/');
   std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
   bool add_extension = extension != nullptr && last.find('.') == std::string::npos;
-  std::string base = full_path_of(dir.empty() ? name : dir + "/" + name);
+  // The extension goes onto the name as typed, before the full path is
+  // formed: "sub/" looks for sub/.dll, not for sub.dll.
+  std::string typed = dir.empty() ? name : dir + "/" + name;
+  std::string base = full_path_of(typed);
+  std::string candidate = add_extension ? full_path_of(typed + extension) : base;
   if (want_program) {
     if (is_executable_file(base)) return *found = base, true;
-    if (add_extension && is_executable_file(base + extension)) return *found = base + extension, true;
+    if (add_extension && is_executable_file(candidate)) return *found = candidate, true;
     return false;
   }
-  std::string candidate = add_extension ? base + extension : base;
   if (exists(candidate)) return *found = candidate, true;
   return find_ignoring_case(candidate, found);
 }
@@ -319,7 +322,7 @@ HANDLE CreateFileMappingA(HANDLE hFile, void*, DWORD, DWORD dwMaximumSizeHigh,
     SetLastError(ERROR_FILE_INVALID);  // an empty file cannot be mapped
     return nullptr;
   }
-  int fd = dup(h->fd);
+  int fd = fcntl(h->fd, F_DUPFD_CLOEXEC, 0);  // not inherited by the linker
   if (fd < 0) {
     SetLastError(static_cast<DWORD>(errno));
     return nullptr;
@@ -380,3 +383,28 @@ void Sleep(DWORD dwMilliseconds) {
   while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
   }
 }
+
+namespace platform {
+
+FileIdentity identity_of(HANDLE file) {
+  auto* h = static_cast<PosixHandle*>(file);
+  struct stat st;
+  FileIdentity id;
+  if (h == nullptr || h == INVALID_HANDLE_VALUE || fstat(h->fd, &st) != 0) return id;
+  id.volume = static_cast<uint64_t>(st.st_dev);
+  id.index = static_cast<uint64_t>(st.st_ino);
+  id.known = true;
+  return id;
+}
+
+FileIdentity identity_of(const char* path) {
+  struct stat st;
+  FileIdentity id;
+  if (stat(host_path(path).c_str(), &st) != 0) return id;
+  id.volume = static_cast<uint64_t>(st.st_dev);
+  id.index = static_cast<uint64_t>(st.st_ino);
+  id.known = true;
+  return id;
+}
+
+}  // namespace platform

@@ -191,4 +191,31 @@ TEST_F(LinkerRun, ADefFileThatDoesNotReachTheDiskWholeMakesNoLibrary) {
   EXPECT_EQ(r.status, 2);
 }
 
+TEST_F(LinkerRun, ADllNamedLikeItsOwnOutputIsLeftAlone) {
+  const pe_fixture::Bytes image = dll(0x014c);
+  const std::string bytes(image.begin(), image.end());
+  struct Case {
+    std::string file, output;
+  } cases[] = {{"x.def", "x.def"}, {"x.lib", "x.lib"}, {"x.exp", "x.exp"}, {"x.b.lib", "x.b.lib"}};
+  for (const auto& c : cases) {
+    blackbox::write_file(dir_ / c.file, bytes);
+    Result r = run({"-e", "-m", c.file});
+    EXPECT_NE(r.out.find("\n\n?Output would overwrite the DLL itself: " + c.output + "\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("Creating file"), std::string::npos);
+    EXPECT_EQ(blackbox::read_file(dir_ / c.file), bytes) << c.file;
+    EXPECT_FALSE(blackbox::file_exists(dir_ / "link-args.txt"));
+    EXPECT_EQ(r.status, 2);
+    unlink((dir_ / c.file).c_str());
+  }
+  // The same file under another name: a link in the current directory.
+  blackbox::make_dir(dir_ / "in");
+  blackbox::write_file(dir_ / "in/m.dll", bytes);
+  ASSERT_EQ(symlink((dir_ / "in/m.dll").c_str(), (dir_ / "m.def").c_str()), 0);
+  Result r = run({"in/m.dll"});
+  EXPECT_NE(r.out.find("?Output would overwrite the DLL itself: m.def\n"), std::string::npos) << r.out;
+  EXPECT_EQ(blackbox::read_file(dir_ / "in/m.dll"), bytes);
+}
+
 }  // namespace

@@ -62,6 +62,12 @@ TEST(SearchPath, ExtensionOnlyWhenTheLastComponentHasNoDot) {
   EXPECT_EQ(found, dir / "a.d/lib.dll");  // the directory's dot does not count
   ASSERT_TRUE(platform::search_path(dir.path().c_str(), "a.d", ".dll", &found, &part));
   EXPECT_EQ(found, dir / "a.d");
+  // A trailing separator leaves an empty last component: the extension
+  // goes behind it, inside the directory named.
+  blackbox::write_file(dir / "a.d/.dll", "x");
+  blackbox::write_file(dir / "a.dll", "x");
+  ASSERT_TRUE(platform::search_path(dir.path().c_str(), "a.d/", ".dll", &found, &part));
+  EXPECT_EQ(found, dir / "a.d/.dll");
 }
 
 TEST(SearchPath, NormalisesTheFullPath) {
