@@ -1,5 +1,6 @@
 #include "import_library.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "archive_writer.h"
@@ -35,13 +36,31 @@ ShortImport short_import_for(const ModuleDefinition& def, const ExportTable& tab
 
 }  // namespace
 
-bool check_import_library(const ModuleDefinition& def, std::string* error) {
+bool check_import_library(const ModuleDefinition& def, const Machine& machine,
+                          std::string* error, int* line) {
+  *line = 0;
   size_t imports = 0;
   for (const Export& e : def.exports) imports += !e.is_private;
   if (imports + kSpecialMembers > kMaxMembers) {
     *error = "too many exports for one import library (" + std::to_string(imports) +
              "; at most " + std::to_string(kMaxMembers - kSpecialMembers) + ")";
     return false;
+  }
+  // Names are distinct, so symbols can only meet where a prefix is added.
+  bool prefixes = false;
+  for (const Export& e : def.exports) prefixes |= *import_symbol_prefix(e.name, machine) != '\0';
+  if (!prefixes) return true;
+  std::unordered_map<std::string, const Export*> by_symbol;
+  by_symbol.reserve(imports);
+  for (const Export& e : def.exports) {
+    if (e.is_private) continue;
+    auto [it, fresh] = by_symbol.emplace(import_symbol_prefix(e.name, machine) + e.name, &e);
+    if (!fresh) {  // exports come in .def order: `e` is the later one
+      *line = e.line;
+      *error = "'" + e.name + "' and '" + it->second->name + "' (line " +
+               std::to_string(it->second->line) + ") would both be the symbol '" + it->first + "'";
+      return false;
+    }
   }
   return true;
 }

@@ -68,7 +68,12 @@ int run_librarian(const std::vector<std::string>& args, std::FILE* out, std::FIL
 
   ExportTable table;
   if (!make_export_table(def, &table, &error)) return fail(err, options.def + ": " + error);
-  if (!check_import_library(def, &error)) return fail(err, options.def + ": " + error);
+  int line = 0;
+  if (!check_import_library(def, *machine, &error, &line)) {
+    if (line == 0) return fail(err, options.def + ": " + error);
+    std::fprintf(err, "%s(%d): error: %s\n", options.def.c_str(), line, error.c_str());
+    return 1;
+  }
   // Each file is written as it is made. The .exp goes into place first: when
   // that fails, an older .lib stays.
   const OutputFile files[] = {

@@ -153,6 +153,9 @@ TEST(LinkCli, BadDefFilesNameFileAndLineAndWriteNothing) {
       {"empty file", "", "bad.def(1): error: the file is empty"},
       {"a name that does not fit", "LIBRARY " + std::string(256, 'a') + "\nEXPORTS\n  f\n",
        "bad.def(1): error: the DLL name is 256 characters long and does not fit"},
+      // On x86 both names would be the symbol _f@4: a caller could get either.
+      {"two exports, one symbol", "LIBRARY bad.dll\nEXPORTS\n  f@4\n  _f@4\n",
+       "bad.def(4): error: '_f@4' and 'f@4' (line 3) would both be the symbol '_f@4'"},
   };
   for (const BadDefRun& c : cases) {
     TempDir dir;
