@@ -113,6 +113,14 @@ int walk_exports(const ImageView& view, uint32_t export_directory,
                  uint32_t holding_section, const char* file_name);
 void build_import_library(const char* def_file_name, const ImageView& view);
 
+// True when `path` names the image file that process_file has open now
+// (under this or any other name): an output written there would destroy it.
+bool is_current_image(const char* path);
+
+// The name of a file the linker writes beside the .def: the .def name cut at
+// its last '.', with `extension` (".lib", ".exp") behind it.
+std::string linker_output_name(const std::string& def_file_name, const char* extension);
+
 // The linker that the presence check found; the library build starts this
 // one and no other.
 inline std::string linker_path;
