@@ -22,7 +22,10 @@ run: build
 	cd $(BUILD)/run && ../bin/vortane sample.dll
 	@ls -l $(BUILD)/run
 
+# Wine's prefix is made once before the tests, so that tests running side
+# by side do not both set it up.
 test: build
+	@if command -v wineboot >/dev/null; then WINEDEBUG=-all wineboot --init >/dev/null 2>&1 || true; fi
 	@cd $(BUILD) && ctest --output-on-failure -j2
 
 bench: build
