@@ -117,9 +117,9 @@ void build_import_library(const char* def_file_name, const ImageView& view);
 // (under this or any other name): an output written there would destroy it.
 bool is_current_image(const char* path);
 
-// The name of a file the linker writes beside the .def: the .def name cut at
-// its last '.', with `extension` (".lib", ".exp") behind it.
-std::string linker_output_name(const std::string& def_file_name, const char* extension);
+// `name` cut at its last '.', with `extension` behind it: how the .def is
+// named after the DLL, and the .lib and .exp after the .def.
+std::string with_extension(const std::string& name, const char* extension);
 
 // The linker that the presence check found; the library build starts this
 // one and no other.

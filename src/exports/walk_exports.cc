@@ -39,13 +39,6 @@ int fail(const char* format, const char* name) {
   return RESULT_FAILED;
 }
 
-void make_def_file_name(const char* file_name) {
-  def_file_name = file_name;
-  size_t dot = def_file_name.rfind('.');
-  if (dot != std::string::npos) def_file_name.erase(dot);
-  def_file_name += ".def";
-}
-
 }  // namespace
 
 int walk_exports(const ImageView& view, uint32_t export_directory, uint32_t holding_section,
@@ -79,12 +72,12 @@ int walk_exports(const ImageView& view, uint32_t export_directory, uint32_t hold
 
   DefFile def;
   if (make_lib) {
-    make_def_file_name(file_name);
+    def_file_name = with_extension(file_name, ".def");
     // A DLL named like one of its own outputs (x.def, x.lib, x.exp, or a
     // link to one) would be emptied or replaced while it is read.
     for (const std::string& output :
-         {def_file_name, linker_output_name(def_file_name, ".lib"),
-          linker_output_name(def_file_name, ".exp")}) {
+         {def_file_name, with_extension(def_file_name, ".lib"),
+          with_extension(def_file_name, ".exp")}) {
       if (is_current_image(output.c_str())) {
         std::putchar('\n');
         return fail("?Output would overwrite the DLL itself: %s\n", output.c_str());

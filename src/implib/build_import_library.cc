@@ -31,16 +31,16 @@ const char* machine_name(uint16_t machine) {
 
 }  // namespace
 
-std::string linker_output_name(const std::string& def_file_name, const char* extension) {
-  size_t dot = def_file_name.find_last_of('.');
-  return (dot == std::string::npos ? def_file_name : def_file_name.substr(0, dot)) + extension;
+std::string with_extension(const std::string& name, const char* extension) {
+  size_t dot = name.find_last_of('.');
+  return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
 }
 
 void build_import_library(const char* def_file_name, const ImageView& view) {
   uint32_t lfanew = view.u32(pe::kOffsetLfanew);
   const char* machine = machine_name(view.u16(static_cast<uint64_t>(lfanew) + pe::kOffsetMachine));
-  lib_file_name = linker_output_name(def_file_name, ".lib");
-  exp_file_name = linker_output_name(lib_file_name, ".exp");
+  lib_file_name = with_extension(def_file_name, ".lib");
+  exp_file_name = with_extension(lib_file_name, ".exp");
 
   // What is run: the linker, each name one argument of its own.
   std::vector<std::string> arguments = {"LINK", "-lib", "-nologo"};
