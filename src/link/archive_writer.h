@@ -28,7 +28,6 @@ class ArchiveWriter {
   void add_member(std::string_view name, size_t size);
   // An external symbol the member added last defines: `parts` one after the other.
   void add_symbol(std::initializer_list<std::string_view> parts);
-  size_t member_count() const { return members_.size(); }
 
   // Stores the archive in `out`; `member_bytes(i, out)` stores the bytes of
   // member i, exactly as many as it was listed with. Dates are 0, so the
